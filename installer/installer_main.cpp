@@ -1,0 +1,10 @@
+#include "installer.h"
+
+int InstallerMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR commandLine, int showCommand)
+{
+    (void)instance;
+    (void)previousInstance;
+    (void)commandLine;
+    (void)showCommand;
+    return 0;
+}

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Runs every test: the simulation tests (ASan + UBSan), then the checks on the
+# built Windows executables and the end-to-end runs under Wine.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+
+tools/install-deps.sh test || exit 1
+
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+status=0
+
+run() {
+  echo "== $*"
+  "$@" 2>&1 | tee -a "$log"
+  local code=${PIPESTATUS[0]}
+  [ "$code" -eq 0 ] || status=1
+  return "$code"
+}
+
+if run cmake --preset sim >/dev/null && run cmake --build --preset sim -j2; then
+  run ctest --preset sim
+fi
+if run cmake --preset windows >/dev/null && run cmake --build --preset windows -j2; then
+  run ctest --preset windows
+fi
+
+# One closing line over both test runs.
+passed=0
+failed=0
+while read -r p f; do
+  passed=$((passed + p))
+  failed=$((failed + f))
+done < <(sed -n 's/.*tests passed, \([0-9]*\) tests failed out of \([0-9]*\).*/\2 \1/p' "$log" |
+         awk '{print $1 - $2, $2}')
+[ "$status" -eq 0 ] || [ "$failed" -gt 0 ] || failed=1
+echo "$passed passed, $failed failed"
+exit "$status"

@@ -1,0 +1,11 @@
+// The simulated Windows layer's declarations: what the product includes in place
+// of the system headers when it is built for the tests.
+#ifndef WINSIM_API_H
+#define WINSIM_API_H
+
+#include "base.h"
+#include "kernel.h"
+#include "registry.h"
+#include "user.h"
+
+#endif
