@@ -6,7 +6,7 @@
 #include <string.h>
 
 #include "machine.h"
-#include "text.h"
+#include "codepage.h"
 
 namespace sim {
 namespace {

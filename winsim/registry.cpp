@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <map>
 
-#include "text.h"
+#include "codepage.h"
 
 namespace sim {
 namespace {

@@ -3,7 +3,7 @@
 
 #include "files.h"
 #include "sim_test.h"
-#include "text.h"
+#include "codepage.h"
 
 namespace {
 

@@ -69,6 +69,10 @@ DWORD WINAPI GetLastError(void);
 void WINAPI SetLastError(DWORD dwErrCode);
 void WINAPI Sleep(DWORD dwMilliseconds);
 
+// Starts a program; above 31 means it was started.
+#define SW_SHOW 5
+UINT WINAPI WinExec(LPCSTR lpCmdLine, UINT uCmdShow);
+
 int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int cbMultiByte,
                                LPWSTR lpWideCharStr, int cchWideChar);
 BOOL WINAPI IsDBCSLeadByte(BYTE TestChar);

@@ -6,6 +6,7 @@
 #include "base.h"
 #include "kernel.h"
 #include "registry.h"
+#include "resources.h"
 #include "user.h"
 
 #endif

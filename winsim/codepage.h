@@ -1,6 +1,6 @@
 // Code page 932 helpers of the simulated machine, for its areas and for tests.
-#ifndef WINSIM_TEXT_H
-#define WINSIM_TEXT_H
+#ifndef WINSIM_CODEPAGE_H
+#define WINSIM_CODEPAGE_H
 
 #include <string>
 
