@@ -18,6 +18,7 @@ struct Node {
     std::string name;    // the last component, as created
     std::string data;
     bool denied = false;
+    bool readOnly = false;
     bool failWrites = false;
     unsigned long long order = 0;
 };
@@ -275,6 +276,13 @@ void DenyAccess(const std::string &path)
         node->denied = true;
 }
 
+void MakeReadOnly(const std::string &path)
+{
+    Node *node = Find(PathKey(path));
+    if (node != nullptr)
+        node->readOnly = true;
+}
+
 void FailWrites(const std::string &path)
 {
     Node *node = Find(PathKey(path));
@@ -320,7 +328,7 @@ HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATT
         SetLastError(ERROR_PATH_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
     }
-    if (node != nullptr && (node->dir || node->denied)) {
+    if (node != nullptr && (node->dir || node->denied || (node->readOnly && (access & GENERIC_WRITE)))) {
         SetLastError(ERROR_ACCESS_DENIED);
         return INVALID_HANDLE_VALUE;
     }
@@ -465,7 +473,7 @@ BOOL WINAPI DeleteFileA(LPCSTR name)
         SetLastError(parent != nullptr && parent->dir ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
         return FALSE;
     }
-    if (node->dir || node->denied ||
+    if (node->dir || node->denied || node->readOnly ||
         sim::AnyOpen(key, [](const sim::Open &other) { return other.runningImage; })) {
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;

@@ -30,6 +30,8 @@ void HoldFile(const std::string &path, DWORD shareMode, bool runningImage = fals
 void ReleaseFile(const std::string &path);
 // Opening, creating inside, or deleting this file or folder is refused.
 void DenyAccess(const std::string &path);
+// The file is read-only: it opens for reading only and cannot be deleted.
+void MakeReadOnly(const std::string &path);
 // Writes to this file fail with ERROR_DISK_FULL (nothing is written).
 void FailWrites(const std::string &path);
 

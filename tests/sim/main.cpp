@@ -3,7 +3,12 @@
 // the fixture cannot leak unnoticed: the run then fails.
 #include <stdio.h>
 
+#include <string.h>
+
+#include "install.h"
+#include "installer.h"
 #include "log_registry.h"
+#include "payload.h"
 #include "sim_test.h"
 
 namespace simtest {
@@ -13,6 +18,13 @@ void ResetProductState()
     if (g_setupLog != NULL)
         fclose(g_setupLog);
     g_setupLog = NULL;
+    g_instance = NULL;
+    memset(g_installerDir, 0, sizeof(g_installerDir));
+    memset(g_termsText, 0, sizeof(g_termsText));
+    g_welcomeBrush = NULL;
+    g_termsBrush = NULL;
+    memset(g_appPath, 0, sizeof(g_appPath));
+    memset(g_uninstallerPath, 0, sizeof(g_uninstallerPath));
 }
 
 std::string JoinLines(const std::vector<std::string> &lines)
