@@ -8,6 +8,11 @@ tools/install-deps.sh build
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j2
 
-for exe in build/windows/installer/VelodarInstaller.exe build/windows/uninstaller/uninstall_Velodar.exe; do
-  [ -f "$exe" ] && printf '%-48s %9d bytes\n' "$exe" "$(stat -c %s "$exe")"
-done
+installer=build/windows/installer/VelodarInstaller.exe
+uninstaller=build/windows/uninstaller/uninstall_Velodar.exe
+printf '%-48s %9d bytes\n' "$installer" "$(stat -c %s "$installer")" "$uninstaller" "$(stat -c %s "$uninstaller")"
+if command -v wrestool >/dev/null 2>&1; then
+  payload=$(wrestool -l "$installer" | sed -n "s/^--type='\(APPL\|MPEG\|TEXT\)'.* size=\([0-9]*\)\]/\2/p" |
+            awk '{ s += $1 } END { print s + 0 }')
+  printf '%-48s %9d bytes\n' "payload carried by the installer" "$payload"
+fi

@@ -3,7 +3,7 @@
 # root: it runs apt-get). Usage: tools/install-deps.sh build|test
 set -euo pipefail
 
-build_packages=(cmake ninja-build g++-mingw-w64-i686 binutils-mingw-w64-i686)
+build_packages=(cmake ninja-build g++-mingw-w64-i686 binutils-mingw-w64-i686 icoutils)
 test_packages=("${build_packages[@]}" g++ libgtest-dev icoutils)
 
 case "${1:-}" in
