@@ -13,3 +13,8 @@ add_test(NAME payload_resources
                  TEXT:132:${TERMS_FILE} MPEG:136:${MOVIE_FILE})
 add_test(NAME dialog_templates
          COMMAND ${Python3_EXECUTABLE} ${CHECKS}/check_dialogs.py $<TARGET_FILE:VelodarInstaller>)
+
+# The build inputs themselves: the movie walked as RIFF, the terms text, the
+# picture, the icon and the manifest, and their generator reproducing them.
+add_test(NAME movie_data COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/check_avi.py ${MOVIE_FILE})
+add_test(NAME build_inputs COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/inputs/check_inputs.py)
