@@ -18,7 +18,14 @@ target_link_libraries(uninstaller_core PUBLIC setupkit)
 set(VELODAR_PROGRAM_LIBRARIES installer_core uninstaller_core)
 
 if(NOT VELODAR_SIM)
-  add_executable(uninstall_Velodar WIN32 ${CMAKE_SOURCE_DIR}/uninstaller/winmain.cpp)
+  # The icon, manifest and version block live once, in installer/res/.
+  set(SHARED_RESOURCES ${CMAKE_SOURCE_DIR}/installer/res/common.rc ${CMAKE_SOURCE_DIR}/installer/res/version_block.rc
+      ${CMAKE_SOURCE_DIR}/installer/res/velodar.ico ${CMAKE_SOURCE_DIR}/installer/res/velodar.manifest
+      ${CMAKE_SOURCE_DIR}/installer/res/resource.h)
+  set(UNINSTALLER_RC ${CMAKE_SOURCE_DIR}/uninstaller/res/uninstaller.rc)
+  set_source_files_properties(${UNINSTALLER_RC} PROPERTIES OBJECT_DEPENDS "${SHARED_RESOURCES}")
+  add_executable(uninstall_Velodar WIN32 ${CMAKE_SOURCE_DIR}/uninstaller/winmain.cpp ${UNINSTALLER_RC})
+  target_include_directories(uninstall_Velodar PRIVATE ${CMAKE_SOURCE_DIR}/installer/res)
   target_link_libraries(uninstall_Velodar PRIVATE uninstaller_core)
   set_target_properties(uninstall_Velodar PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/uninstaller)
   set(UNINSTALLER_FILE ${CMAKE_BINARY_DIR}/uninstaller/uninstall_Velodar.exe)
@@ -48,7 +55,7 @@ if(NOT VELODAR_SIM)
 
   set(INSTALLER_RC ${CMAKE_SOURCE_DIR}/installer/res/installer.rc)
   set_source_files_properties(${INSTALLER_RC} PROPERTIES OBJECT_DEPENDS
-    "${APPLICATION_FILE};${UNINSTALLER_FILE};${TERMS_FILE};${MOVIE_FILE};${CMAKE_SOURCE_DIR}/installer/res/welcome.bmp;${CMAKE_SOURCE_DIR}/installer/res/resource.h;${CMAKE_BINARY_DIR}/generated/payload_files.h")
+    "${APPLICATION_FILE};${UNINSTALLER_FILE};${TERMS_FILE};${MOVIE_FILE};${CMAKE_SOURCE_DIR}/installer/res/welcome.bmp;${SHARED_RESOURCES};${CMAKE_BINARY_DIR}/generated/payload_files.h")
 
   add_executable(VelodarInstaller WIN32 ${CMAKE_SOURCE_DIR}/installer/winmain.cpp ${INSTALLER_RC})
   target_include_directories(VelodarInstaller PRIVATE ${CMAKE_SOURCE_DIR}/installer/res ${CMAKE_BINARY_DIR}/generated)

@@ -18,3 +18,9 @@ add_test(NAME dialog_templates
 # picture, the icon and the manifest, and their generator reproducing them.
 add_test(NAME movie_data COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/check_avi.py ${MOVIE_FILE})
 add_test(NAME build_inputs COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/inputs/check_inputs.py)
+
+# The contract with Windows: resource inventory, shared icon and manifest,
+# version blocks, PE header and the imports allowed by imports.allow.
+add_test(NAME binary_contract
+         COMMAND ${Python3_EXECUTABLE} ${CHECKS}/check_contract.py $<TARGET_FILE:VelodarInstaller>
+                 $<TARGET_FILE:uninstall_Velodar>)
