@@ -7,6 +7,7 @@
 #include "kernel.h"
 #include "registry.h"
 #include "resources.h"
+#include "services.h"
 #include "user.h"
 
 #endif
