@@ -37,6 +37,7 @@ struct FileSystem {
     std::vector<Open> holds;            // opened by other processes
     std::vector<WriteCall> writes;
     std::vector<PendingOperation> pending;
+    std::vector<std::pair<std::string, std::string>> links;  // folded link path, target as given
     UINT_PTR nextHandle = 0x100;
     unsigned long long nextOrder = 0;
 };
@@ -86,6 +87,19 @@ bool Locate(const std::string &path, std::string *key, std::string *parentKey, s
     if (!SplitPath(path, &drive, &parts))
         return false;
     *display = Join(drive, parts, parts.size());
+    // A path through a folder link names the place below the link's target.
+    // Both keys end at a whole character, so a match ends at one too.
+    std::string folded = KeyOf(*display);
+    for (const auto &link : fs.links) {
+        if (folded.compare(0, link.first.size(), link.first) == 0 &&
+            (folded.size() == link.first.size() || folded[link.first.size()] == '\\')) {
+            std::string rest = display->substr(link.first.size());
+            if (!SplitPath(link.second + rest, &drive, &parts))
+                return false;
+            *display = Join(drive, parts, parts.size());
+            break;
+        }
+    }
     *key = KeyOf(*display);
     *parentKey = parts.empty() ? std::string() : KeyOf(Join(drive, parts, parts.size() - 1));
     return true;
@@ -199,6 +213,14 @@ void MakeDirs(const std::string &path)
         if (Find(KeyOf(display)) == nullptr)
             AddNode(KeyOf(display), display, true);
     }
+}
+
+void LinkFolder(const std::string &link, const std::string &target)
+{
+    std::string drive;
+    std::vector<std::string> parts;
+    if (SplitPath(link, &drive, &parts))
+        fs.links.push_back({KeyOf(Join(drive, parts, parts.size())), target});
 }
 
 void PutFile(const std::string &path, const std::string &bytes)

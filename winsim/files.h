@@ -14,6 +14,9 @@ namespace sim {
 
 // Creates a folder and every missing folder above it.
 void MakeDirs(const std::string &path);
+// A folder link, as the compatibility junctions of Vista and later: every path
+// at or below `link` names the same place at or below `target`.
+void LinkFolder(const std::string &link, const std::string &target);
 // Creates or replaces a file (its folders are created as needed).
 void PutFile(const std::string &path, const std::string &bytes);
 // Reads a file's bytes; false when there is no such file.

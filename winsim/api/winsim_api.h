@@ -9,5 +9,9 @@
 #include "resources.h"
 #include "services.h"
 #include "user.h"
+#include "shell.h"
+#include "netapi.h"
+#include "modules.h"
+#include "toplevel.h"
 
 #endif
