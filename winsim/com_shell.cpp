@@ -1,6 +1,6 @@
 // The simulated shell and COM: special folders, the task allocator, COM
 // start-up, the shell link object and ShellExecuteA.
-#include "shell.h"
+#include "com_shell.h"
 
 #include <stddef.h>
 #include <stdio.h>

@@ -2,8 +2,8 @@
 // lists it hands out, COM start-up and the shell link object whose Save writes
 // a link file into the simulated file system, and the programs started with
 // ShellExecuteA.
-#ifndef WINSIM_SHELL_H
-#define WINSIM_SHELL_H
+#ifndef WINSIM_COM_SHELL_H
+#define WINSIM_COM_SHELL_H
 
 #include <string>
 #include <vector>
