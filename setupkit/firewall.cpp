@@ -1,11 +1,11 @@
 #include "firewall.h"
 
-#include <stdio.h>
 #include <string.h>
 
 #include "log_registry.h"
 #include "names.h"
 #include "shell.h"
+#include "text.h"
 
 // The application's TCP port.
 #define FIREWALL_PORT "8899"
@@ -17,13 +17,11 @@ static BOOL GetNetshPath(char *path)
 {
     char systemFolder[MAX_PATH];
     UINT length;
-    int formatted;
 
     length = GetSystemDirectoryA(systemFolder, sizeof(systemFolder));
     if (length == 0 || length >= sizeof(systemFolder))
         return FALSE;
-    formatted = snprintf(path, MAX_PATH, "%s\\netsh.exe", systemFolder);
-    return formatted >= 0 && formatted < MAX_PATH ? TRUE : FALSE;
+    return FormatText(path, MAX_PATH, "%s\\netsh.exe", systemFolder);
 }
 
 // Starts netsh hidden with `parameters`, without waiting for it, and gives
@@ -49,31 +47,25 @@ static BOOL StartNetsh(const char *parameters, HINSTANCE *started)
 // characters); FALSE when there is no path or the text does not fit.
 static BOOL FormatProgramRule(char *text, const char *applicationPath, BOOL add)
 {
-    int formatted;
-
     if (applicationPath == NULL)
         return FALSE;
     if (add)
-        formatted = snprintf(text, MAX_PATH,
-                             IsPreVistaWindows()
-                                 ? "firewall add allowedprogram \"%s\" \"" VELODAR_SERVER_NAME "\" ENABLE"
-                                 : "advfirewall firewall add rule name=\"" VELODAR_SERVER_NAME
-                                   "\" dir=in action=allow program=\"%s\" enable=yes",
-                             applicationPath);
-    else
-        formatted = snprintf(text, MAX_PATH,
-                             IsPreVistaWindows() ? "firewall delete allowedprogram \"%s\""
-                                                 : "advfirewall firewall delete rule name=\"" VELODAR_SERVER_NAME
-                                                   "\" program=\"%s\"",
-                             applicationPath);
-    return formatted >= 0 && formatted < MAX_PATH ? TRUE : FALSE;
+        return FormatText(text, MAX_PATH,
+                          IsPreVistaWindows() ? "firewall add allowedprogram \"%s\" \"" VELODAR_SERVER_NAME "\" ENABLE"
+                                              : "advfirewall firewall add rule name=\"" VELODAR_SERVER_NAME
+                                                "\" dir=in action=allow program=\"%s\" enable=yes",
+                          applicationPath);
+    return FormatText(text, MAX_PATH,
+                      IsPreVistaWindows() ? "firewall delete allowedprogram \"%s\""
+                                          : "advfirewall firewall delete rule name=\"" VELODAR_SERVER_NAME
+                                            "\" program=\"%s\"",
+                      applicationPath);
 }
 
 // Forms the port-rule text into `text` (MAX_PATH characters).
 static BOOL FormatPortRule(char *text, BOOL add)
 {
     const char *rule;
-    int formatted;
 
     if (add)
         rule = IsPreVistaWindows() ? "firewall add portopening TCP " FIREWALL_PORT " \"" VELODAR_SERVER_NAME "\""
@@ -83,8 +75,7 @@ static BOOL FormatPortRule(char *text, BOOL add)
         rule = IsPreVistaWindows() ? "firewall delete portopening protocol=TCP port=" FIREWALL_PORT
                                    : "advfirewall firewall delete rule name=\"" VELODAR_SERVER_NAME
                                      "\" protocol=TCP localport=" FIREWALL_PORT;
-    formatted = snprintf(text, MAX_PATH, "%s", rule);
-    return formatted >= 0 && formatted < MAX_PATH ? TRUE : FALSE;
+    return FormatText(text, MAX_PATH, "%s", rule);
 }
 
 void AddFirewallRules(const char *applicationPath)
@@ -106,16 +97,15 @@ void RemoveFirewallRules(HWND owner)
     char parameters[MAX_PATH];
     BOOL havePath = FALSE;
     HINSTANCE started;
-    int formatted;
 
     // The installer formed the rule's path the same way; without the
     // program-files folder only the port rule can be found again.
     programFiles[0] = '\0';
-    if (GetSpecialFolderPath(owner, programFiles, CSIDL_PROGRAM_FILES)) {
-        formatted = snprintf(applicationPath, sizeof(applicationPath), "%s%s%s", programFiles,
-                             VELODAR_FOLDER_SUFFIX, VELODAR_APP_FILE);
-        havePath = formatted >= 0 && (size_t)formatted < sizeof(applicationPath) ? TRUE : FALSE;
-    }
+    if (GetSpecialFolderPath(owner, programFiles, CSIDL_PROGRAM_FILES))
+        havePath = FormatText(applicationPath, sizeof(applicationPath), "%s%s%s", programFiles,
+                              VELODAR_FOLDER_SUFFIX, VELODAR_APP_FILE);
+    else
+        programFiles[0] = '\0';
     if (havePath && FormatProgramRule(parameters, applicationPath, FALSE)) {
         if (StartNetsh(parameters, &started))
             WriteSetupLog("ShellExecute %X, %s\n", (unsigned)(UINT_PTR)started, parameters);

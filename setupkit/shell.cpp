@@ -1,9 +1,9 @@
 #include "shell.h"
 
-#include <stdio.h>
 #include <string.h>
 
 #include "log_registry.h"
+#include "text.h"
 
 // Buffer sizes of the SendTo fan-out, in characters, terminator included.
 #define SENDTO_TEXT_SIZE 2048
@@ -100,11 +100,9 @@ static void UpdateProfileShortcut(const char *profileRoot, const char *profileNa
                                   BOOL remove, BOOL logIt)
 {
     char linkPath[SENDTO_TEXT_SIZE];
-    int length;
 
-    length = snprintf(linkPath, sizeof(linkPath), "%s\\%s\\%s\\%s", profileRoot, profileName, folderName,
-                      linkFileName);
-    if (length < 0 || (size_t)length >= sizeof(linkPath))
+    if (!FormatText(linkPath, sizeof(linkPath), "%s\\%s\\%s\\%s", profileRoot, profileName, folderName,
+                    linkFileName))
         return;
     if (logIt)
         WriteSetupLog("SendToShortcuts %s\n", linkPath);
@@ -123,15 +121,13 @@ static HMODULE LoadNetApi(NetUserEnumFunction *userEnum, NetApiBufferFreeFunctio
     char libraryPath[MAX_PATH];
     HMODULE module = NULL;
     UINT length;
-    int formatted;
 
     *userEnum = NULL;
     *bufferFree = NULL;
     length = GetSystemDirectoryA(systemFolder, sizeof(systemFolder));
     if (length == 0 || length >= sizeof(systemFolder))
         goto out;
-    formatted = snprintf(libraryPath, sizeof(libraryPath), "%s\\netapi32.dll", systemFolder);
-    if (formatted < 0 || (size_t)formatted >= sizeof(libraryPath))
+    if (!FormatText(libraryPath, sizeof(libraryPath), "%s\\netapi32.dll", systemFolder))
         goto out;
     module = LoadLibraryExA(libraryPath, NULL, LOAD_WITH_ALTERED_SEARCH_PATH);
     if (module == NULL)
@@ -186,8 +182,7 @@ BOOL UpdateSendToShortcuts(HWND owner, const char *linkFileName, const char *tar
     // profile layout to follow: no file is touched.
     if (lastSeparator == NULL || lastSeparator[1] == '\0')
         goto out;
-    length = snprintf(folderName, sizeof(folderName), "%s", lastSeparator + 1);
-    if (length < 0 || (size_t)length >= sizeof(folderName))
+    if (!FormatText(folderName, sizeof(folderName), "%s", lastSeparator + 1))
         goto out;
     if (secondSeparator != NULL)
         *secondSeparator = '\0';
