@@ -56,7 +56,7 @@ HRESULT CreateShortcut(const char *linkPath, const char *targetPath, const char 
                               NULL,                  // not aggregated
                               CLSCTX_INPROC_SERVER,  // in this process
                               IID_IShellLinkA,       // ANSI setters
-                              (LPVOID *)&link);
+                              (LPVOID *)&link);     // receives the interface
     if (FAILED(result)) {
         link = NULL;
         goto out;
