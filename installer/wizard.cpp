@@ -63,6 +63,10 @@ INT_PTR CALLBACK TermsDialogProc(HWND window, UINT message, WPARAM wParam, LPARA
         return (INT_PTR)g_termsBrush;
     case WM_COMMAND:
         if (HIWORD(wParam) == 0) {
+            // "同意する >" installs inside this handler; the page stays up and
+            // owns the sequence's messages. Whatever it gives, the page ends.
+            if (LOWORD(wParam) == IDOK && RunInstall(window))
+                LaunchApplication();
             DeleteObject(g_termsBrush);
             g_termsBrush = NULL;
             EndDialog(window, LOWORD(wParam));

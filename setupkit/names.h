@@ -13,9 +13,10 @@
 // Firewall rule name, shortcut description and display name of the uninstall entry.
 #define VELODAR_SERVER_NAME "Velodar Server"
 // Start-menu and desktop shortcut file name.
-#define VELODAR_SHORTCUT_FILE "Velodar Server.lnk"
-// SendTo shortcut file name.
-#define VELODAR_SENDTO_FILE "Velodar iアプリへ.lnk"
+#define VELODAR_SHORTCUT_FILE VELODAR_SERVER_NAME ".lnk"
+// Description and file name of the SendTo shortcut ("Velodar, to the i-appli").
+#define VELODAR_SENDTO_DESCRIPTION "Velodar iアプリへ"
+#define VELODAR_SENDTO_FILE VELODAR_SENDTO_DESCRIPTION ".lnk"
 // Window class of the running application, value name under the Run keys and
 // caption of the installer's own messages.
 #define VELODAR_NAME "Velodar"

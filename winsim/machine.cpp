@@ -26,6 +26,7 @@ struct Core {
     DWORD lastError = 0;
     std::vector<int> answers;
     std::vector<MessageBoxShown> boxes;
+    std::function<void(const MessageBoxShown &)> whileShown;
 };
 
 Core g;
@@ -122,6 +123,7 @@ void SetLocalTime(const SYSTEMTIME &time) { g.localTime = time; }
 
 void AnswerMessageBoxes(const std::vector<int> &answers) { g.answers = answers; }
 const std::vector<MessageBoxShown> &MessageBoxes() { return g.boxes; }
+void WhileMessageBoxShown(std::function<void(const MessageBoxShown &)> action) { g.whileShown = action; }
 
 std::string Quote(const char *text)
 {
@@ -215,6 +217,8 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT style)
     shown.nullCaption = caption == nullptr;
     shown.style = style;
     shown.answer = answer;
+    if (g.whileShown)
+        g.whileShown(shown);
     g.boxes.push_back(shown);
     return answer;
 }

@@ -6,6 +6,7 @@
 #ifndef WINSIM_MACHINE_H
 #define WINSIM_MACHINE_H
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,9 @@ struct MessageBoxShown {
     int answer;
 };
 void AnswerMessageBoxes(const std::vector<int> &answers);
+// Runs while each message box is shown (before it is answered), e.g. to look
+// at the machine at that moment or to change it as another program would.
+void WhileMessageBoxShown(std::function<void(const MessageBoxShown &)> action);
 const std::vector<MessageBoxShown> &MessageBoxes();
 
 // Text helpers for tests: a handle or pointer as a short stable name.
