@@ -5,6 +5,7 @@
 #include "log_registry.h"
 #include "names.h"
 #include "shell.h"
+#include "system.h"
 #include "text.h"
 
 // The application's TCP port.
@@ -15,13 +16,7 @@
 // where a planted copy would run with administrator rights.
 static BOOL GetNetshPath(char *path)
 {
-    char systemFolder[MAX_PATH];
-    UINT length;
-
-    length = GetSystemDirectoryA(systemFolder, sizeof(systemFolder));
-    if (length == 0 || length >= sizeof(systemFolder))
-        return FALSE;
-    return FormatText(path, MAX_PATH, "%s\\netsh.exe", systemFolder);
+    return GetSystemFilePath("netsh.exe", path);
 }
 
 // Starts netsh hidden with `parameters`, without waiting for it, and gives

@@ -39,15 +39,13 @@ void WriteSetupLog(const char *format, ...)
     if (g_setupLog == NULL)
         return;
 
+    // _vsnprintf, as in FormatText; it leaves a cut line unterminated. A longer
+    // line is kept to its first 4095 bytes, ending in a whole character.
     va_start(args, format);
-    formatted = vsnprintf(line, sizeof(line), format, args);
+    formatted = _vsnprintf(line, sizeof(line) - 1, format, args);
     va_end(args);
-    if (formatted < 0)
-        return;
-    // Some C runtimes leave a cut buffer unterminated; a longer line is kept to
-    // its first 4095 bytes.
     line[sizeof(line) - 1] = '\0';
-    length = (size_t)formatted < sizeof(line) ? (size_t)formatted : WholeCharacterLength(line);
+    length = formatted >= 0 ? (size_t)formatted : WholeCharacterLength(line);
     line[length] = '\0';
 
     fwrite(line, 1, length, g_setupLog);

@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "log_registry.h"
+#include "system.h"
 #include "text.h"
 
 // Buffer sizes of the SendTo fan-out, in characters, terminator included.
@@ -117,19 +118,11 @@ static void UpdateProfileShortcut(const char *profileRoot, const char *profileNa
 // resolves the two functions of the account enumeration. NULL on failure.
 static HMODULE LoadNetApi(NetUserEnumFunction *userEnum, NetApiBufferFreeFunction *bufferFree)
 {
-    char systemFolder[MAX_PATH];
-    char libraryPath[MAX_PATH];
     HMODULE module = NULL;
-    UINT length;
 
     *userEnum = NULL;
     *bufferFree = NULL;
-    length = GetSystemDirectoryA(systemFolder, sizeof(systemFolder));
-    if (length == 0 || length >= sizeof(systemFolder))
-        goto out;
-    if (!FormatText(libraryPath, sizeof(libraryPath), "%s\\netapi32.dll", systemFolder))
-        goto out;
-    module = LoadLibraryExA(libraryPath, NULL, LOAD_WITH_ALTERED_SEARCH_PATH);
+    module = LoadSystemLibrary("netapi32.dll");
     if (module == NULL)
         goto out;
     // Through void (*)(void): the function-pointer type any function converts to.

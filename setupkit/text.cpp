@@ -11,7 +11,10 @@ BOOL FormatText(char *buffer, size_t size, const char *format, ...)
     if (size == 0)
         return FALSE;
     va_start(args, format);
-    length = vsnprintf(buffer, size, format, args);
+    // _vsnprintf, the C runtime's own: the standard vsnprintf of mingw-w64
+    // brings a whole printf implementation of its own into the executable.
+    // It returns -1, leaving the buffer unterminated, when the text does not fit.
+    length = _vsnprintf(buffer, size, format, args);
     va_end(args);
     if (length < 0 || (size_t)length >= size) {
         buffer[0] = '\0';

@@ -3,6 +3,7 @@
 #include <iconv.h>
 #include <stdarg.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include "machine.h"
@@ -212,4 +213,23 @@ int WINAPI wsprintfA(LPSTR out, LPCSTR format, ...)
         result.resize(limit - 1);
     memcpy(out, result.c_str(), result.size() + 1);
     return (int)result.size();
+}
+
+// The C runtime's _vsnprintf as the simulated layer provides it: the host's
+// vsnprintf, with the buffer left unterminated when the text does not fit, as
+// the Windows C runtime leaves it.
+int _vsnprintf(char *buffer, size_t count, const char *format, va_list args)
+{
+    char *copy = (char *)malloc(count + 1);
+    if (copy == nullptr)
+        return -1;
+    int length = vsnprintf(copy, count + 1, format, args);
+    if (length >= 0 && (size_t)length < count) {
+        memcpy(buffer, copy, (size_t)length + 1);
+    } else {
+        memcpy(buffer, copy, count);
+        length = -1;
+    }
+    free(copy);
+    return length;
 }

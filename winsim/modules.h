@@ -18,6 +18,12 @@ void FailSystemDirectory(bool fail);
 void SetNetapi32Present(bool present);
 // How many references to modules loaded by the product are held now.
 int LoadedModuleReferences();
+// How many references the product holds to a system DLL ("uxtheme.dll").
+int LoadedModuleCount(const std::string &name);
+// Which DLL search functions kernel32 exports (by default: SetDllDirectoryA
+// always, SetDefaultDllDirectories from Vista on), and the calls made to them.
+void SetDllSearchExports(bool setDefaultDllDirectories, bool setDllDirectory);
+const std::vector<std::string> &DllSearchChanges();
 
 }  // namespace sim
 

@@ -2,7 +2,10 @@
 // through the two pages.
 #include <string.h>
 
+#include <algorithm>
+
 #include "dialogs.h"
+#include "modules.h"
 #include "files.h"
 #include "install.h"
 #include "installer.h"
@@ -279,6 +282,58 @@ TEST_F(WizardTest, LaunchQuotesTheApplicationPath)
     g_appPath[MAX_PATH - 1] = '\0';
     EXPECT_EQ(LaunchApplication(), 33u);  // 259 characters and the quotes still fit
     EXPECT_EQ(sim::StartedPrograms().back().size(), 261u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(WizardTest, DllSearchIsRestrictedBeforeAnythingShows)
+{
+    struct Case {
+        const char *name;
+        DWORD major, minor;
+        bool setDefault, setDirectory;
+        std::vector<std::string> changes;
+        std::vector<std::string> loaded;
+    };
+    const Case cases[] = {
+        {"Windows 7 with SetDefaultDllDirectories", 6, 1, true, true, {"SetDefaultDllDirectories(0x800)"}, {}},
+        {"Vista without it", 6, 0, false, true, {"SetDllDirectoryA(\"\")"},
+         {"LoadLibraryExA(\"C:\\Windows\\system32\\uxtheme.dll\", NULL, LOAD_WITH_ALTERED_SEARCH_PATH)",
+          "LoadLibraryExA(\"C:\\Windows\\system32\\dwmapi.dll\", NULL, LOAD_WITH_ALTERED_SEARCH_PATH)"}},
+        {"XP SP1 and later", 5, 1, false, true, {"SetDllDirectoryA(\"\")"},
+         {"LoadLibraryExA(\"C:\\WINDOWS\\system32\\uxtheme.dll\", NULL, LOAD_WITH_ALTERED_SEARCH_PATH)"}},
+        {"XP RTM", 5, 1, false, false, {},
+         {"LoadLibraryExA(\"C:\\WINDOWS\\system32\\uxtheme.dll\", NULL, LOAD_WITH_ALTERED_SEARCH_PATH)"}},
+        {"refused Windows 2000", 5, 0, false, true, {"SetDllDirectoryA(\"\")"},
+         {"LoadLibraryExA(\"C:\\WINDOWS\\system32\\uxtheme.dll\", NULL, LOAD_WITH_ALTERED_SEARCH_PATH)"}},
+    };
+    for (const Case &c : cases) {
+        SetUp();
+        sim::SetWindowsVersion(c.major, c.minor);
+        sim::SetDllSearchExports(c.setDefault, c.setDirectory);
+        int shownAt = -1;
+        std::vector<int> loadedWhileShown;
+        sim::WhileMessageBoxShown([&](const sim::MessageBoxShown &) {
+            loadedWhileShown.push_back(sim::LoadedModuleCount("uxtheme.dll"));
+        });
+        sim::ScriptDialog({sim::Do([&] { loadedWhileShown.push_back(sim::LoadedModuleCount("uxtheme.dll")); }),
+                           sim::Command(IDCANCEL)});
+        Run();
+        EXPECT_EQ(sim::DllSearchChanges(), c.changes) << c.name;
+        EXPECT_EQ(sim::TraceOf({"LoadLibraryExA"}), c.loaded) << c.name;
+        // Everything is in place before the first page or message shows.
+        shownAt = std::max(sim::FindCall("DialogBoxParamA"), sim::FindCall("MessageBoxA"));
+        ASSERT_GE(shownAt, 0) << c.name;
+        for (const std::string &prefix : {std::string("SetD"), std::string("LoadLibraryExA")}) {
+            int at = sim::FindCall(prefix);
+            EXPECT_TRUE(at == -1 || at < shownAt) << c.name << ": " << prefix;
+        }
+        ASSERT_EQ(loadedWhileShown.size(), 1u) << c.name;
+        EXPECT_EQ(loadedWhileShown[0], c.loaded.empty() ? 0 : 1) << c.name;
+        TearDown();  // and freed once the wizard has ended
+    }
 }
 
 }  // namespace

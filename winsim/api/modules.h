@@ -13,6 +13,9 @@ typedef INT_PTR(WINAPI *FARPROC)(void);
 
 // Length of the path without terminator; the size needed, terminator included,
 // when the buffer is too small; 0 on failure.
+#define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800u
+
+HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName);
 UINT WINAPI GetSystemDirectoryA(LPSTR lpBuffer, UINT uSize);
 HMODULE WINAPI LoadLibraryExA(LPCSTR lpLibFileName, HANDLE hFile, DWORD dwFlags);
 FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName);

@@ -9,6 +9,7 @@
 #include "resources.h"
 #include "services.h"
 #include "user.h"
+#include "crt.h"
 #include "shell.h"
 #include "netapi.h"
 #include "modules.h"
