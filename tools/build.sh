@@ -15,4 +15,5 @@ if command -v wrestool >/dev/null 2>&1; then
   payload=$(wrestool -l "$installer" | sed -n "s/^--type='\(APPL\|MPEG\|TEXT\)'.* size=\([0-9]*\)\]/\2/p" |
             awk '{ s += $1 } END { print s + 0 }')
   printf '%-48s %9d bytes\n' "payload carried by the installer" "$payload"
+  printf '%-48s %9d bytes\n' "installer overhead (size minus payload)" "$(( $(stat -c %s "$installer") - payload ))"
 fi
