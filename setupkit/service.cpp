@@ -27,6 +27,16 @@ static void CloseServiceHandleIfOpen(SC_HANDLE handle)
         CloseServiceHandle(handle);
 }
 
+// Opens the manager into *manager and the named service with full access;
+// NULL when either fails (*manager may still need closing).
+static SC_HANDLE OpenExistingService(const char *serviceName, SC_HANDLE *manager)
+{
+    *manager = OpenServiceManager();
+    if (*manager == NULL)
+        return NULL;
+    return OpenServiceA(*manager, serviceName, SERVICE_ALL_ACCESS);
+}
+
 BOOL RemoveService(const char *serviceName)
 {
     SC_HANDLE manager = NULL;
@@ -34,10 +44,7 @@ BOOL RemoveService(const char *serviceName)
     SERVICE_STATUS status;
     BOOL deleted = FALSE;
 
-    manager = OpenServiceManager();
-    if (manager == NULL)
-        goto out;
-    service = OpenServiceA(manager, serviceName, SERVICE_ALL_ACCESS);
+    service = OpenExistingService(serviceName, &manager);
     if (service == NULL)
         goto out;
 
@@ -118,10 +125,7 @@ BOOL StartServiceIfStopped(const char *serviceName)
     SERVICE_STATUS status;
     BOOL started = FALSE;
 
-    manager = OpenServiceManager();
-    if (manager == NULL)
-        goto out;
-    service = OpenServiceA(manager, serviceName, SERVICE_ALL_ACCESS);
+    service = OpenExistingService(serviceName, &manager);
     if (service == NULL)
         goto out;
 
