@@ -70,21 +70,21 @@ class Reader:
         while True:
             c = self.take("H")
             if c == 0:
-                return "".join(chars) if not chars else bytes(
-                    b for ch in chars for b in struct.pack("<H", ord(ch))).decode("utf-16-le")
-            chars.append(chr(c))
+                return b"".join(struct.pack("<H", unit) for unit in chars).decode("utf-16-le")
+            chars.append(c)
 
 
 def sz(reader):
-    value = reader.sz_or_ord()
-    return value
+    return reader.sz_or_ord()
 
 
 def parse(data):
     r = Reader(data)
     extended = r.take("HH") == (1, 0xFFFF)
+    help_ids = []
     if extended:
-        _help, exstyle, style = r.take("III")
+        help_id, exstyle, style = r.take("III")
+        help_ids.append(help_id)
     else:
         r.pos = 0
         style, exstyle = r.take("II")
@@ -102,7 +102,8 @@ def parse(data):
     for _ in range(count):
         r.align()
         if extended:
-            _help, cex, cstyle = r.take("III")
+            help_id, cex, cstyle = r.take("III")
+            help_ids.append(help_id)
             crect = r.take("hhhh")
             cid = r.take("i")
         else:
@@ -113,7 +114,7 @@ def parse(data):
         extra = r.take("H")
         r.pos += extra
         controls.append((cid, cclass, cstyle, cex, crect, text))
-    return {"extended": extended, "style": style, "exstyle": exstyle, "rect": rect, "menu": menu,
+    return {"extended": extended, "help_ids": help_ids, "style": style, "exstyle": exstyle, "rect": rect, "menu": menu,
             "class": klass, "caption": caption, "font": font, "controls": controls}
 
 
@@ -131,6 +132,8 @@ def main(exe):
         for field in ("extended", "style", "exstyle", "rect", "caption", "font"):
             if got[field] != want[field]:
                 problems.append("dialog %d %s: %r, want %r" % (dialog_id, field, got[field], want[field]))
+        if any(got["help_ids"]):
+            problems.append("dialog %d: help ids %s, want all 0" % (dialog_id, got["help_ids"]))
         if got["menu"] != "" or got["class"] != "":
             problems.append("dialog %d: has a menu or a window class of its own" % dialog_id)
         if len(got["controls"]) != len(want["controls"]):
