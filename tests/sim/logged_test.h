@@ -37,6 +37,20 @@ protected:
         StartSetupLog(path_.c_str());
         testing::internal::GetCapturedStdout();
     }
+    // Starts a case of a table on a fresh machine of the given Windows
+    // version, with the log on again.
+    void Fresh(DWORD major, DWORD minor)
+    {
+        sim::Reset();
+        StartLog();
+        sim::SetWindowsVersion(major, minor);
+    }
+    // Ends a case of a table: nothing may be left open.
+    void CheckReleased(const std::string &what)
+    {
+        std::vector<std::string> leaks = sim::Leaks();
+        EXPECT_TRUE(leaks.empty()) << what << " left open:\n" << simtest::JoinLines(leaks);
+    }
     // The lines written since the log was started, LogStart line left out.
     std::vector<std::string> LogLines()
     {

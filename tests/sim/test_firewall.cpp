@@ -15,17 +15,6 @@ const char *const kApplication = "C:\\Program Files\\Velodar\\Velodar.exe";
 
 class FirewallTest : public LoggedTest {
 protected:
-    void Fresh(DWORD major, DWORD minor)
-    {
-        sim::Reset();
-        StartLog();
-        sim::SetWindowsVersion(major, minor);
-    }
-    void CheckReleased(const std::string &what)
-    {
-        Lines leaks = sim::Leaks();
-        EXPECT_TRUE(leaks.empty()) << what << " left open:\n" << simtest::JoinLines(leaks);
-    }
     // The parameter texts of the netsh commands started so far.
     static Lines Parameters()
     {

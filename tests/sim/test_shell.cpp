@@ -12,22 +12,7 @@ namespace {
 
 typedef std::vector<std::string> Lines;
 
-class ShellTest : public LoggedTest {
-protected:
-    // Starts a case on a fresh machine of the given Windows version.
-    void Fresh(DWORD major, DWORD minor)
-    {
-        sim::Reset();
-        StartLog();
-        sim::SetWindowsVersion(major, minor);
-    }
-    // Ends a case: nothing may be left open.
-    void CheckReleased(const std::string &what)
-    {
-        Lines leaks = sim::Leaks();
-        EXPECT_TRUE(leaks.empty()) << what << " left open:\n" << simtest::JoinLines(leaks);
-    }
-};
+class ShellTest : public LoggedTest {};
 
 // ---------------------------------------------------------------------------
 // GetSpecialFolderPath
