@@ -68,4 +68,6 @@ timeout 300 xvfb-run -a -s "-screen 0 800x600x24 -nolisten tcp" "$tmp/serve.sh" 
     --shots "Z:${tmp//\//\\}\\shots" "Z:${tmp//\//\\}\\steps.txt" "Z:${tmp//\//\\}\\transcript.jsonl" 'C:\try\VelodarInstaller.exe'
 wineserver -w
 echo "the installer's transcript:"
-cut -c1-200 "$tmp/transcript.jsonl"
+python3 -c 'import json,sys
+for l in open(sys.argv[1], encoding="utf-8"):
+    r = json.loads(l); print(" ", r["t"], r["event"], r.get("caption", r.get("key", r.get("id", r.get("code", "")))))' "$tmp/transcript.jsonl"
