@@ -35,7 +35,8 @@ BASE_ENV = {
     "LANG": "ja_JP.UTF-8",
     "LC_ALL": "ja_JP.UTF-8",
     "WINEDEBUG": "-all",
-    "WINEDLLOVERRIDES": "mscoree=;mshtml=;winemenubuilder.exe=d",
+    # netsh.exe=n: the recorder that stands in for the system's netsh is taken, not Wine's own.
+    "WINEDLLOVERRIDES": "mscoree=;mshtml=;winemenubuilder.exe=d;netsh.exe=n",
 }
 
 
@@ -205,9 +206,10 @@ def take_screenshot(png):
     subprocess.run(["convert", "xwd:-", "png:" + png], input=xwd.stdout, timeout=30, check=True)
 
 
-def run_driver(ctx, prefix, program_win, steps, label):
+def run_driver(ctx, prefix, program_win, steps, label, wait=True, extra_env=None):
     """Plays steps against program_win (a C:\\ path, or a list: path and arguments) in the prefix's
-    virtual desktop."""
+    virtual desktop. With wait, the prefix's processes must all have ended afterwards; without it
+    (the installed service and application go on running) they are left running."""
     program = program_win if isinstance(program_win, list) else [program_win]
     rundir = os.path.join(ctx.scenario_dir, label)
     shots = os.path.join(rundir, "shots")
@@ -220,11 +222,21 @@ def run_driver(ctx, prefix, program_win, steps, label):
     args = [ctx.wine.loader, "explorer", "/desktop=velodar,800x600", "C:\\e2e_driver.exe",
             "--timeout", str(STEP_TIMEOUT_MS), "--cwd", "C:\\", "--shots", to_win(shots),
             to_win(script), to_win(transcript)] + program
-    proc = subprocess.Popen(args, env=ctx.wine.env(prefix), stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+    env = ctx.wine.env(prefix)
+    env.update(extra_env or {})
+    # Output to a file, not a pipe: programs started from here may outlive the run and must never
+    # block on a pipe that nobody reads.
+    output_path = os.path.join(rundir, "output.txt")
+    output = open(output_path, "wb")
+    proc = subprocess.Popen(args, env=env, stdout=output, stderr=subprocess.STDOUT)
+    output.close()
     deadline = time.time() + SCENARIO_TIMEOUT_S
     taken = []
     timed_out = False
-    while proc.poll() is None:
+    # Without wait, explorer may end at once (the virtual desktop is already there, kept by the
+    # installed application) or never (it keeps that desktop): the transcript's end record, not
+    # explorer's end, says the driver is done.
+    while proc.poll() is None or not wait:
         for name in sorted(os.listdir(shots)):
             if name.endswith(".req"):
                 shot = name[:-4]
@@ -234,14 +246,25 @@ def run_driver(ctx, prefix, program_win, steps, label):
                 taken.append(png)
                 os.remove(os.path.join(shots, name))
                 open(os.path.join(shots, shot + ".done"), "w").close()
+        if not wait and os.path.exists(transcript):
+            with open(transcript, encoding="utf-8", errors="replace") as f:
+                if '"event":"end"' in f.read().replace(" ", ""):
+                    # explorer stays: it keeps the desktop that the application's window is on,
+                    # which later runs in this prefix share, as a user's session would. It ends
+                    # with the prefix's server at the end of the scenario.
+                    break
         if time.time() > deadline:
             timed_out = True
             ctx.wine.kill_server(prefix)
             proc.kill()
             break
         time.sleep(0.05)
-    out = proc.communicate()[0].decode(errors="replace")
-    ctx.wine.wait_server(prefix, timeout=60)
+    if wait or timed_out:
+        proc.wait()
+    with open(output_path, "rb") as f:
+        out = f.read().decode(errors="replace")
+    if wait:
+        ctx.wine.wait_server(prefix, timeout=60)
     records = []
     if os.path.exists(transcript):
         with open(transcript, encoding="utf-8") as f:
@@ -295,10 +318,12 @@ def file_exists(prefix, winpath):
     return os.path.exists(drive_c(prefix, winpath))
 
 
-def reg_query(ctx, prefix, key, value):
-    """The data of a registry value as `reg query` prints it, or None."""
+def reg_query(ctx, prefix, key, value, wait=True):
+    """The data of a registry value as `reg query` prints it, or None. Without wait, the prefix's
+    other programs (an installed service) may go on running."""
     r = ctx.wine.run(prefix, ["reg", "query", key, "/v", value], check=False)
-    ctx.wine.wait_server(prefix)
+    if wait:
+        ctx.wine.wait_server(prefix)
     if r.returncode != 0:
         return None
     for line in r.stdout.decode("utf-8", errors="replace").splitlines():
@@ -566,6 +591,406 @@ def sc_probe_wizard(ctx, version):
     expect(run.program_exit() == 10, "close box: exit %r, want 10" % run.program_exit())
 
 
+# ------------------------------------------------ installing and removing
+
+COMPLETE_TEXT = "インストールが完了しました。\n「Velodar」を起動します。"
+FAILED_TEXT = "インストールに失敗しました。"
+CONFIRM_TEXT = "Velodarを完全に削除します。よろしいですか？"
+REMOVED_TEXT = "完全に削除しました。\nVelodarのご利用ありがとうございました。"
+FILES_LEFT_TEXT = ("Velodarを削除しましたが、使用中のファイルが残っています。\n"
+                   "Windowsを再起動すると削除が完了します。\nVelodarのご利用ありがとうございました。")
+PRODUCT = "C:\\Program Files\\Velodar"
+APP = PRODUCT + "\\Velodar.exe"
+START_MENU = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Velodar"
+DESKTOP = "C:\\users\\Public\\Desktop"
+UNINSTALLER = "C:\\windows\\uninstall_Velodar.exe"
+SENDTO_FILE = "Velodar iアプリへ.lnk"
+SERVICE_KEY = "HKLM\\System\\CurrentControlSet\\Services\\Velodar Service"
+UNINSTALL_KEY = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velodar"
+RUN_KEY = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"
+VIRTUAL_STORE = "HKCU\\Software\\Classes\\VirtualStore\\Machine\\Software\\Osterlund\\Velodar"
+NETSH_LOG = "C:\\netsh_calls.txt"
+ADD_RULES = {
+    "new": ['advfirewall firewall add rule name="Velodar Server" dir=in action=allow program="%s" enable=yes' % APP,
+            'advfirewall firewall add rule name="Velodar Server" dir=in action=allow protocol=TCP localport=8899'],
+    "old": ['firewall add allowedprogram "%s" "Velodar Server" ENABLE' % APP,
+            'firewall add portopening TCP 8899 "Velodar Server"'],
+}
+DELETE_RULES = {
+    "new": ['advfirewall firewall delete rule name="Velodar Server" program="%s"' % APP,
+            'advfirewall firewall delete rule name="Velodar Server" protocol=TCP localport=8899'],
+    "old": ['firewall delete allowedprogram "%s"' % APP, "firewall delete portopening protocol=TCP port=8899"],
+}
+
+
+def generation(version):
+    return "old" if version in ("winxp", "win2k") else "new"
+
+
+def prepare_machine(ctx, prefix, version):
+    """What Windows has and Wine's prefix lacks: the netsh recorder in place of the system's netsh, the
+    SendTo compatibility link in each profile folder, and the default profile's folders."""
+    tools = os.path.dirname(ctx.driver)
+    shutil.copyfile(os.path.join(tools, "netsh.exe"), drive_c(prefix, "C:\\windows\\system32\\netsh.exe"))
+    users = drive_c(prefix, "C:\\users")
+    profiles = ["Default"] + (["Default User"] if version == "winxp" else [])
+    for name in profiles:
+        os.makedirs(os.path.join(users, name, "AppData", "Roaming", "Microsoft", "Windows", "SendTo"), exist_ok=True)
+    for name in sorted(os.listdir(users)):
+        real = os.path.join(users, name, "AppData", "Roaming", "Microsoft", "Windows", "SendTo")
+        link = os.path.join(users, name, "SendTo")
+        if os.path.isdir(real) and not os.path.lexists(link):
+            os.symlink(os.path.join("AppData", "Roaming", "Microsoft", "Windows", "SendTo"), link)
+
+
+def accounts(prefix):
+    """The profile folders the SendTo fan-out reaches: Wine's NetUserEnum returns the account running it."""
+    return [os.environ.get("USER") or "root"]
+
+
+def sendto_links(prefix, version):
+    names = accounts(prefix) + ["Default"] + (["Default User"] if version == "winxp" else [])
+    return ["C:\\users\\%s\\SendTo\\%s" % (n, SENDTO_FILE) for n in names]
+
+
+def netsh_calls(prefix):
+    """The recorded netsh commands, sorted: the two of one operation run at the same time."""
+    if not file_exists(prefix, NETSH_LOG):
+        return []
+    return sorted(read_bytes(prefix, NETSH_LOG).decode("cp932").splitlines())
+
+
+def wait_netsh(prefix, count, timeout=20):
+    """The recorded netsh commands once `count` of them have come (they are not waited for)."""
+    deadline = time.time() + timeout
+    while len(netsh_calls(prefix)) < count and time.time() < deadline:
+        time.sleep(0.2)
+    return netsh_calls(prefix)
+
+
+def probe(ctx, prefix, args, timeout=60):
+    """Runs the probe program in the prefix; its exit code."""
+    place(ctx, prefix, ctx.probe, "C:\\probe", "probe.exe")
+    return ctx.wine.run(prefix, ["C:\\probe\\probe.exe"] + args, timeout=timeout, check=False).returncode
+
+
+def window_of_class(ctx, prefix, name):
+    """Whether a top-level window of that class is on the scenario's virtual desktop."""
+    place(ctx, prefix, ctx.probe, "C:\\probe", "probe.exe")
+    found = drive_c(prefix, "C:\\probe\\found.txt")
+    if os.path.exists(found):
+        os.remove(found)
+    subprocess.run([ctx.wine.loader, "explorer", "/desktop=velodar,800x600", "C:\\probe\\probe.exe", "findclass", name],
+                   env=ctx.wine.env(prefix), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+    return os.path.exists(found)
+
+
+def wine_processes():
+    """The command lines of the running Windows processes (Wine shows them as the processes' own)."""
+    found = []
+    for pid in os.listdir("/proc"):
+        if pid.isdigit():
+            try:
+                with open("/proc/%s/cmdline" % pid, "rb") as f:
+                    found.append(f.read().replace(b"\0", b" ").decode("utf-8", errors="replace").strip())
+            except OSError:
+                pass
+    return found
+
+
+def application_running():
+    """The desktop instance of the installed application (not the service, started with /LocalService)."""
+    return any(p.lower() == APP.lower() for p in wine_processes())
+
+
+def probe_on_desktop(ctx, prefix, args, result, timeout=60):
+    """Runs the probe on the scenario's virtual desktop (where the installed application's window is,
+    and where a shell object can be created while that desktop is up) and waits for its result file."""
+    place(ctx, prefix, ctx.probe, "C:\\probe", "probe.exe")
+    path = drive_c(prefix, result)
+    if os.path.exists(path):
+        os.remove(path)
+    subprocess.Popen([ctx.wine.loader, "explorer", "/desktop=velodar,800x600", "C:\\probe\\probe.exe"] + args,
+                     env=ctx.wine.env(prefix), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        if os.path.exists(path):
+            time.sleep(0.2)  # written and closed
+            with open(path, "rb") as f:
+                data = f.read()
+            os.remove(path)
+            return data
+        time.sleep(0.1)
+    return None
+
+
+def read_link(ctx, prefix, lnk):
+    """A shortcut read back through IShellLinkA: (target, description), or None."""
+    data = probe_on_desktop(ctx, prefix, ["link", "C:\\probe\\link.txt", lnk], "C:\\probe\\link.txt", timeout=30)
+    if data is None:
+        return None
+    lines = data.decode("cp932").split("\n")
+    return lines[0], lines[1]
+
+
+def installed_programs(ctx, prefix):
+    """The display names in the system's list of installed programs, as Wine's uninstaller reads them
+    (its own `--list` does not come back while the scenario's desktop is up)."""
+    r = ctx.wine.run(prefix, ["reg", "query", "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall", "/s"],
+                     check=False, timeout=60)
+    names = []
+    for line in r.stdout.decode("utf-8", errors="replace").splitlines():
+        parts = line.split(None, 2)
+        if len(parts) == 3 and parts[0] == "DisplayName":
+            names.append(parts[2])
+    return names
+
+
+def greeting(port=8899, timeout=20):
+    """The first line a connection to the port gets, or None."""
+    import socket
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        try:
+            with socket.create_connection(("127.0.0.1", port), timeout=2) as c:
+                return c.recv(256).decode(errors="replace").strip()
+        except OSError:
+            time.sleep(0.3)
+    return None
+
+
+def payload_file(ctx, name):
+    """A payload file as the build took it: the vendor's in payload/, else the stand-in built beside the installer."""
+    vendor = os.path.join(ROOT, "payload", name)
+    if os.path.exists(vendor):
+        return vendor
+    return os.path.join(os.path.dirname(os.path.dirname(ctx.installer)), "payload", name)
+
+
+def boxes(run):
+    """The message boxes a run showed: (caption, text, icon) each."""
+    out = []
+    for w in run.windows():
+        if w.get("event") != "window" or w["caption"] in (WELCOME_CAPTION, TERMS_CAPTION):
+            continue
+        texts = [c["text"] for c in w["controls"] if c["class"].lower() == "static" and c["text"]]
+        icons = [c.get("icon") for c in w["controls"] if "icon" in c and c.get("visible") and c.get("icon") != "none"]
+        out.append((w["caption"], texts[0] if texts else "", icons[0] if icons else None, w["t"]))
+    return out
+
+
+def install(ctx, prefix, label, failures=0):
+    """Walks to the terms page, agrees, and closes the completion message (or `failures` failure
+    messages); the installed service and application go on running."""
+    steps = ["window", "click 1", "window", "click 1"]
+    steps += ["window", "click 1"] * (failures or 1)
+    steps += ["exit 60000"]
+    return run_driver(ctx, prefix, INSTALLER_DIR + "\\" + INSTALLER_NAME, steps, label, wait=False)
+
+
+def report_install_time(ctx, run, own_pauses_ms, label):
+    clicks = [r for r in run.records if r.get("event") == "click"]
+    done = [b for b in boxes(run) if b[1] == COMPLETE_TEXT]
+    if len(clicks) >= 2 and done:
+        took = done[0][3] - clicks[1]["t"]
+        log("  benchmark %s: 同意する > to the completion message %d ms, %d ms without the sequence's own pauses"
+            % (label, took, took - own_pauses_ms))
+
+
+def check_installed(ctx, prefix, version, run):
+    shown = boxes(run)
+    expect([b[:3] for b in shown] == [("Velodar", COMPLETE_TEXT, None)], "messages %r" % shown)
+    check_exit0(run)
+    for name, source in (("Velodar.exe", payload_file(ctx, "Velodar.exe")),
+                         ("mov.dat", os.path.join(ROOT, "payload", "mov.dat")),
+                         ("licence.txt", os.path.join(ROOT, "payload", "licence.txt"))):
+        with open(source, "rb") as f:
+            expect(read_bytes(prefix, PRODUCT + "\\" + name) == f.read(), "%s differs from %s" % (name, source))
+    with open(ctx.uninstaller, "rb") as f:
+        expect(read_bytes(prefix, UNINSTALLER) == f.read(), "the installed uninstaller differs from the built one")
+    links = [START_MENU + "\\Velodar Server.lnk", DESKTOP + "\\Velodar Server.lnk"]
+    for lnk, description in [(l, "Velodar Server") for l in links] + [(l, "Velodar iアプリへ") for l in sendto_links(prefix, version)]:
+        got = read_link(ctx, prefix, lnk)
+        expect(got is not None, "no shortcut %s" % lnk)
+        expect(got[0].lower() == APP.lower() and got[1] == description, "%s resolves to %r" % (lnk, got))
+    expect(reg_query(ctx, prefix, UNINSTALL_KEY, "DisplayName", wait=False) == "Velodar Server", "DisplayName")
+    expect((reg_query(ctx, prefix, UNINSTALL_KEY, "UninstallString", wait=False) or "").lower() == UNINSTALLER.lower(),
+           "UninstallString %r" % reg_query(ctx, prefix, UNINSTALL_KEY, "UninstallString", wait=False))
+    expect("Velodar Server" in installed_programs(ctx, prefix), "the list of installed programs lacks Velodar Server")
+    image = reg_query(ctx, prefix, SERVICE_KEY, "ImagePath", wait=False) or ""
+    expect(image == '"%s" /LocalService' % APP, "service command line %r" % image)
+    expect(reg_query(ctx, prefix, SERVICE_KEY, "Start", wait=False) == "0x2", "service start %r" % reg_query(ctx, prefix, SERVICE_KEY, "Start", wait=False))
+    expect(reg_query(ctx, prefix, SERVICE_KEY, "Type", wait=False) == "0x10", "service type %r" % reg_query(ctx, prefix, SERVICE_KEY, "Type", wait=False))
+    depends = reg_query(ctx, prefix, SERVICE_KEY, "DependOnService", wait=False) or ""
+    expect(depends.startswith("LanmanWorkstation"), "service dependencies %r" % depends)
+    hello = greeting()
+    expect(hello and "Velodar" in hello, "TCP 8899 answered %r" % hello)
+    expect(application_running(), "the application did not start: %r" % [p for p in wine_processes() if "Velodar" in p])
+
+
+def uninstall(ctx, prefix, label, answer="key ENTER"):
+    string = reg_query(ctx, prefix, UNINSTALL_KEY, "UninstallString", wait=False)
+    expect(string, "no UninstallString to start")
+    steps = ["window", answer] + (["window", "click 1"] if answer != "click 7" else []) + ["exit 60000"]
+    return run_driver(ctx, prefix, string, steps, label, wait=False)
+
+
+def pending_operations(prefix):
+    """The restart-time file operations as the prefix's system.reg holds them (read after Wine has ended)."""
+    with open(os.path.join(prefix, "system.reg"), encoding="utf-8", errors="replace") as f:
+        text = f.read()
+    lines = text.splitlines()
+    for i, line in enumerate(lines):
+        if line.startswith('"PendingFileRenameOperations"='):
+            kind, value = line.split("=", 1)[1].split(":", 1)
+            if kind.startswith("str"):  # str(7):"\\??\\C:\\...\0\0": Wine's text form of a multi-string
+                return value.strip('"').replace("\\0", "\0").replace("\\\\", "\\")
+            parts = [value]
+            while parts[-1].endswith("\\") and i + 1 < len(lines):
+                i += 1
+                parts.append(lines[i])
+            hexes = "".join(ch for part in parts for ch in part if ch in "0123456789abcdef,")
+            return bytes(int(h, 16) for h in hexes.split(",") if h).decode("utf-16-le", errors="replace")
+    return ""
+
+
+def restart(ctx, prefix):
+    ctx.wine.kill_server(prefix)
+    ctx.wine.run(prefix, ["wineboot", "-r"], timeout=120, check=False)
+    ctx.wine.wait_server(prefix, timeout=120)
+
+
+def sc_install(ctx, version):
+    """A fresh installation, an installation over the running one, and the removal with Yes."""
+    prefix = ctx.prefix(version)
+    prepare_machine(ctx, prefix, version)
+    for root in ("HKLM", "HKCU"):
+        ctx.wine.run(prefix, ["reg", "add", root + "\\" + RUN_KEY, "/v", "Velodar", "/d", "C:\\old\\Velodar.exe", "/f"])
+    ctx.wine.run(prefix, ["reg", "add", VIRTUAL_STORE, "/f"])
+    place(ctx, prefix, ctx.installer, INSTALLER_DIR, INSTALLER_NAME)
+    run = install(ctx, prefix, "install")
+    check_installed(ctx, prefix, version, run)
+    report_install_time(ctx, run, 0, "fresh " + version)
+    calls = wait_netsh(prefix, 2)
+    expect(calls == sorted(ADD_RULES[generation(version)]), "netsh started with %r" % calls)
+    old = generation(version) == "old"
+    expect((reg_query(ctx, prefix, "HKCU\\" + RUN_KEY, "Velodar", wait=False) is not None) == old, "per-user Run value")
+    expect(reg_query(ctx, prefix, "HKLM\\" + RUN_KEY, "Velodar", wait=False) is None, "machine Run value left")
+    store = ctx.wine.run(prefix, ["reg", "query", VIRTUAL_STORE], check=False).returncode == 0
+    expect(store == old, "virtual-store key %s" % ("kept" if store else "deleted"))
+
+    # Over the running installation: its window closes, its file is replaced, the service comes again.
+    run = install(ctx, prefix, "reinstall")
+    check_installed(ctx, prefix, version, run)
+    report_install_time(ctx, run, 2500, "over a running installation " + version)
+    calls = wait_netsh(prefix, 4)
+    expect(calls == sorted(ADD_RULES[generation(version)] * 2), "netsh started with %r" % calls)
+
+    run = uninstall(ctx, prefix, "uninstall")
+    shown = boxes(run)
+    expect([b[:3] for b in shown] == [("アンインストール", CONFIRM_TEXT, "question"), ("アンインストール", REMOVED_TEXT, "information")],
+           "messages %r" % shown)
+    check_exit0(run)
+    ctx.wine.wait_server(prefix, timeout=60)  # the service and the application have ended
+    pending = pending_operations(prefix)
+    expect("uninstall_velodar.exe" in pending.lower(), "the uninstaller is not pending deletion: %r" % pending)
+    for path in [APP, PRODUCT + "\\mov.dat", PRODUCT + "\\licence.txt", PRODUCT + "\\Velodar.ini",
+                 PRODUCT + "\\startup_log.txt", PRODUCT, START_MENU] + sendto_links(prefix, version):
+        expect(not file_exists(prefix, path), "%s is still there" % path)
+    expect(file_exists(prefix, DESKTOP) and not file_exists(prefix, DESKTOP + "\\Velodar Server.lnk"), "desktop")
+    calls = wait_netsh(prefix, 6)
+    expect(calls == sorted(ADD_RULES[generation(version)] * 2 + DELETE_RULES[generation(version)]),
+           "netsh started with %r" % calls)
+    expect(ctx.wine.run(prefix, ["reg", "query", SERVICE_KEY], check=False).returncode != 0, "the service is still there")
+    expect(ctx.wine.run(prefix, ["reg", "query", UNINSTALL_KEY], check=False).returncode != 0, "the uninstall entry is still there")
+    expect("Velodar Server" not in installed_programs(ctx, prefix), "the list still shows Velodar Server")
+    ctx.wine.wait_server(prefix, timeout=60)
+    restart(ctx, prefix)
+    expect(not file_exists(prefix, UNINSTALLER), "the uninstaller is still there after the restart")
+
+
+def sc_install_held(ctx, version):
+    """The application file held open without write sharing: four failures, about 2 s apart."""
+    prefix = ctx.prefix(version)
+    prepare_machine(ctx, prefix, version)
+    place(ctx, prefix, ctx.installer, INSTALLER_DIR, INSTALLER_NAME)
+    place(ctx, prefix, payload_file(ctx, "Velodar.exe"), PRODUCT, "Velodar.exe")
+    place(ctx, prefix, ctx.probe, "C:\\probe", "probe.exe")
+    holder = subprocess.Popen([ctx.wine.loader, "C:\\probe\\probe.exe", "hold", APP], env=ctx.wine.env(prefix),
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        run = install(ctx, prefix, "held", failures=4)
+    finally:
+        ctx.wine.kill_server(prefix)
+        holder.wait(timeout=30)
+    shown = boxes(run)
+    expect([b[:3] for b in shown] == [("Velodar.exe", FAILED_TEXT, None)] * 4, "messages %r" % shown)
+    gaps = [b[3] - a[3] for a, b in zip(shown, shown[1:])]
+    expect(all(g >= 1900 for g in gaps), "the failures are not about 2 s apart: %r ms" % gaps)
+    expect(not file_exists(prefix, PRODUCT + "\\mov.dat"), "mov.dat written after the application failed")
+    check_exit0(run)
+
+
+def sc_uninstall_cases(ctx, version):
+    """No changes nothing; a product file in use stays until the restart; the user's own file keeps the folder."""
+    prefix = ctx.prefix(version)
+    prepare_machine(ctx, prefix, version)
+    place(ctx, prefix, ctx.installer, INSTALLER_DIR, INSTALLER_NAME)
+    install(ctx, prefix, "install")
+    run = uninstall(ctx, prefix, "no", answer="click 7")
+    expect([b[:2] for b in boxes(run)] == [("アンインストール", CONFIRM_TEXT)], "messages %r" % boxes(run))
+    expect(file_exists(prefix, APP) and reg_query(ctx, prefix, UNINSTALL_KEY, "DisplayName", wait=False), "No removed something")
+    expect(greeting() is not None, "No stopped the service")
+
+    # A product file held open: the truthful message, and the file and its folder wait for the restart.
+    place(ctx, prefix, ctx.probe, "C:\\probe", "probe.exe")
+    held = PRODUCT + "\\licence.txt"
+    holder = subprocess.Popen([ctx.wine.loader, "C:\\probe\\probe.exe", "hold", held], env=ctx.wine.env(prefix),
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    time.sleep(2)
+    run = uninstall(ctx, prefix, "held")
+    expect([b[:3] for b in boxes(run)][1:] == [("アンインストール", FILES_LEFT_TEXT, "warning")], "messages %r" % boxes(run))
+    ctx.wine.kill_server(prefix)
+    holder.wait(timeout=30)
+    ctx.wine.wait_server(prefix)
+    pending = pending_operations(prefix).lower()
+    expect("program files\\velodar\\licence.txt" in pending and "program files\\velodar\x00" in pending,
+           "the held file and its folder are not pending: %r" % pending)
+    restart(ctx, prefix)
+    expect(not file_exists(prefix, PRODUCT), "the product folder is still there after the restart")
+
+    # The user's own file in the product folder: that folder stays, and removal is complete.
+    install(ctx, prefix, "install-again")
+    with open(drive_c(prefix, PRODUCT + "\\memo.txt"), "w") as f:
+        f.write("mine")
+    run = uninstall(ctx, prefix, "extra")
+    expect([b[:2] for b in boxes(run)][1:] == [("アンインストール", REMOVED_TEXT)], "messages %r" % boxes(run))
+    expect(file_exists(prefix, PRODUCT + "\\memo.txt") and not file_exists(prefix, APP), "the product folder")
+
+
+def sc_dll_search(ctx, version):
+    """A uxtheme.dll planted beside the installer is not loaded; the same DLL does load into a program that
+    restricts nothing, so the check can fail."""
+    prefix = ctx.prefix(version)
+    tools = os.path.dirname(ctx.driver)
+    place(ctx, prefix, ctx.installer, INSTALLER_DIR, INSTALLER_NAME)
+    place(ctx, prefix, os.path.join(tools, "uxtheme.dll"), INSTALLER_DIR, "uxtheme.dll")
+    native = {"WINEDLLOVERRIDES": BASE_ENV["WINEDLLOVERRIDES"] + ";uxtheme=n,b"}
+    run = run_driver(ctx, prefix, INSTALLER_DIR + "\\" + INSTALLER_NAME,
+                     ["window", "key ENTER", "window", "key ESC", "exit"], "planted", extra_env=native)
+    expect(len([r for r in run.records if r.get("event") == "window"]) == 2, "the pages did not work")
+    check_exit0(run)
+    expect(not file_exists(prefix, "C:\\dll_marker.txt"), "the installer loaded the uxtheme.dll planted beside it")
+    place(ctx, prefix, ctx.probe, INSTALLER_DIR, "probe.exe")
+    env = ctx.wine.env(prefix)
+    env.update(native)
+    r = subprocess.run([ctx.wine.loader, INSTALLER_DIR + "\\probe.exe", "loadlib", "uxtheme.dll"], env=env,
+                       capture_output=True, timeout=60)
+    ctx.wine.wait_server(prefix)
+    expect(file_exists(prefix, "C:\\dll_marker.txt"), "negative control: the marker did not load into the probe "
+           "either (exit %d), so the check above proves nothing" % r.returncode)
+
+
 # name, Windows version, function, needs (probe | installer)
 SCENARIOS = [
     ("probe-icons", "win7", sc_probe_icons, "probe"),
@@ -576,6 +1001,11 @@ SCENARIOS = [
     ("accepts-winxp", "winxp", sc_accepts, "installer"),
     ("accepts-vista", "vista", sc_accepts, "installer"),
     ("dbcs-folder-win7", "win7", sc_dbcs_folder, "installer"),
+    ("dll-search-win7", "win7", sc_dll_search, "installer"),
+    ("install-win7", "win7", sc_install, "installer"),
+    ("install-winxp", "winxp", sc_install, "installer"),
+    ("install-held-win7", "win7", sc_install_held, "installer"),
+    ("uninstall-cases-win7", "win7", sc_uninstall_cases, "installer"),
 ]
 
 

@@ -3,7 +3,15 @@
 //   probe.exe msgbox error|question|warning|information|none   exit code: the button pressed
 //   probe.exe version   exit code: major * 100 + minor of GetVersionEx
 //   probe.exe wizard TEXTFILE   exit code: 10 cancelled on welcome, 20 declined terms, 30 agreed
+//   probe.exe link OUTFILE LNKFILE   reads a shortcut through IShellLinkA: OUTFILE gets its target
+//                                   and description, one a line (code page 932); exit 0 when read
+//   probe.exe hold FILE   holds FILE open for reading without write or delete sharing, as a running
+//                         program's image is held, until it is ended
+//   probe.exe findclass NAME   exit code 1 (and C:\probe\found.txt) when a top-level window of class
+//                              NAME exists, else 0
+//   probe.exe loadlib NAME   LoadLibraryA(NAME) with the default search: exit 1 when it loaded
 #include <windows.h>
+#include <shlobj.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -55,11 +63,62 @@ static int wizard(const char *path)
     }
 }
 
+// "OUTFILE LNKFILE": the output file first, then the rest of the line (quotes removed) as the link.
+static int read_link(const char *args)
+{
+    char lnk[MAX_PATH], out[MAX_PATH], target[MAX_PATH] = "", description[MAX_PATH] = "";
+    const char *rest;
+    size_t n;
+    WCHAR wide[MAX_PATH];
+    IShellLinkA *link = NULL;
+    IPersistFile *file = NULL;
+    int rc = 2;
+    FILE *f;
+    if (sscanf(args, "%259s", out) != 1) return 3;
+    rest = args + strlen(out);
+    while (*rest == ' ' || *rest == '"') ++rest;
+    n = strlen(rest);
+    while (n > 0 && (rest[n - 1] == '"' || rest[n - 1] == ' ')) --n;
+    if (n == 0 || n >= sizeof(lnk)) return 3;
+    memcpy(lnk, rest, n);
+    lnk[n] = 0;
+    CoInitialize(NULL);
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA, (void **)&link)) &&
+        SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void **)&file))) {
+        MultiByteToWideChar(CP_ACP, 0, lnk, -1, wide, MAX_PATH);
+        if (SUCCEEDED(file->Load(wide, STGM_READ)) && SUCCEEDED(link->GetPath(target, MAX_PATH, NULL, 0)) &&
+            SUCCEEDED(link->GetDescription(description, MAX_PATH))) {
+            f = fopen(out, "wb");
+            if (f) { fprintf(f, "%s\n%s\n", target, description); fclose(f); rc = 0; }
+        }
+    }
+    if (file) file->Release();
+    if (link) link->Release();
+    CoUninitialize();
+    return rc;
+}
+
 int WINAPI WinMain(HINSTANCE inst, HINSTANCE prev, LPSTR cmd, int show)
 {
     UINT icon = MB_ICONERROR;
     (void)inst; (void)prev; (void)show;
     if (strncmp(cmd, "wizard ", 7) == 0) return wizard(cmd + 7);
+    if (strncmp(cmd, "link ", 5) == 0) return read_link(cmd + 5);
+    if (strncmp(cmd, "hold ", 5) == 0) {
+        HANDLE h = CreateFileA(cmd + 5, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+        if (h == INVALID_HANDLE_VALUE) return 2;
+        Sleep(INFINITE);
+        return 0;
+    }
+    if (strncmp(cmd, "findclass ", 10) == 0) {
+        // Also as a file, for a run on a virtual desktop, whose exit code does not come back.
+        HANDLE found;
+        if (FindWindowA(cmd + 10, NULL) == NULL) return 0;
+        found = CreateFileA("C:\\probe\\found.txt", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+        if (found != INVALID_HANDLE_VALUE) CloseHandle(found);
+        return 1;
+    }
+    if (strncmp(cmd, "loadlib ", 8) == 0) return LoadLibraryA(cmd + 8) != NULL ? 1 : 0;
     if (strcmp(cmd, "version") == 0) {
         OSVERSIONINFOA vi;
         memset(&vi, 0, sizeof(vi));
