@@ -649,7 +649,7 @@ def accounts(prefix):
 
 
 def sendto_links(prefix, version):
-    names = accounts(prefix) + ["Default"] + (["Default User"] if version == "winxp" else [])
+    names = accounts(prefix) + ["Default User" if version == "winxp" else "Default"]
     return ["C:\\users\\%s\\SendTo\\%s" % (n, SENDTO_FILE) for n in names]
 
 
@@ -722,6 +722,12 @@ def probe_on_desktop(ctx, prefix, args, result, timeout=60):
             return data
         time.sleep(0.1)
     return None
+
+
+def hold_file(ctx, prefix, path):
+    """Another program holds the file open without write or delete sharing, on the scenario's desktop."""
+    data = probe_on_desktop(ctx, prefix, ["hold", path], "C:\\probe\\held.txt", timeout=30)
+    expect(data is not None, "the helper could not hold %s open" % path)
 
 
 def read_link(ctx, prefix, lnk):
@@ -915,14 +921,9 @@ def sc_install_held(ctx, version):
     prepare_machine(ctx, prefix, version)
     place(ctx, prefix, ctx.installer, INSTALLER_DIR, INSTALLER_NAME)
     place(ctx, prefix, payload_file(ctx, "Velodar.exe"), PRODUCT, "Velodar.exe")
-    place(ctx, prefix, ctx.probe, "C:\\probe", "probe.exe")
-    holder = subprocess.Popen([ctx.wine.loader, "C:\\probe\\probe.exe", "hold", APP], env=ctx.wine.env(prefix),
-                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    try:
-        run = install(ctx, prefix, "held", failures=4)
-    finally:
-        ctx.wine.kill_server(prefix)
-        holder.wait(timeout=30)
+    hold_file(ctx, prefix, APP)
+    run = install(ctx, prefix, "held", failures=4)
+    ctx.wine.kill_server(prefix)
     shown = boxes(run)
     expect([b[:3] for b in shown] == [("Velodar.exe", FAILED_TEXT, None)] * 4, "messages %r" % shown)
     gaps = [b[3] - a[3] for a, b in zip(shown, shown[1:])]
@@ -943,15 +944,10 @@ def sc_uninstall_cases(ctx, version):
     expect(greeting() is not None, "No stopped the service")
 
     # A product file held open: the truthful message, and the file and its folder wait for the restart.
-    place(ctx, prefix, ctx.probe, "C:\\probe", "probe.exe")
-    held = PRODUCT + "\\licence.txt"
-    holder = subprocess.Popen([ctx.wine.loader, "C:\\probe\\probe.exe", "hold", held], env=ctx.wine.env(prefix),
-                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    time.sleep(2)
+    hold_file(ctx, prefix, PRODUCT + "\\licence.txt")
     run = uninstall(ctx, prefix, "held")
     expect([b[:3] for b in boxes(run)][1:] == [("アンインストール", FILES_LEFT_TEXT, "warning")], "messages %r" % boxes(run))
     ctx.wine.kill_server(prefix)
-    holder.wait(timeout=30)
     ctx.wine.wait_server(prefix)
     pending = pending_operations(prefix).lower()
     expect("program files\\velodar\\licence.txt" in pending and "program files\\velodar\x00" in pending,

@@ -6,7 +6,7 @@
 //   probe.exe link OUTFILE LNKFILE   reads a shortcut through IShellLinkA: OUTFILE gets its target
 //                                   and description, one a line (code page 932); exit 0 when read
 //   probe.exe hold FILE   holds FILE open for reading without write or delete sharing, as a running
-//                         program's image is held, until it is ended
+//                         program's image is held, until it is ended; C:\probe\held.txt says it holds
 //   probe.exe findclass NAME   exit code 1 (and C:\probe\found.txt) when a top-level window of class
 //                              NAME exists, else 0
 //   probe.exe loadlib NAME   LoadLibraryA(NAME) with the default search: exit 1 when it loaded
@@ -63,25 +63,31 @@ static int wizard(const char *path)
     }
 }
 
+// The rest of a command line as one path: the blanks and quotation marks around it removed.
+static BOOL path_arg(const char *rest, char *path, size_t size)
+{
+    size_t n;
+    while (*rest == ' ' || *rest == '"') ++rest;
+    n = strlen(rest);
+    while (n > 0 && (rest[n - 1] == '"' || rest[n - 1] == ' ')) --n;
+    if (n == 0 || n >= size) return FALSE;
+    memcpy(path, rest, n);
+    path[n] = 0;
+    return TRUE;
+}
+
 // "OUTFILE LNKFILE": the output file first, then the rest of the line (quotes removed) as the link.
 static int read_link(const char *args)
 {
     char lnk[MAX_PATH], out[MAX_PATH], target[MAX_PATH] = "", description[MAX_PATH] = "";
-    const char *rest;
-    size_t n;
+
     WCHAR wide[MAX_PATH];
     IShellLinkA *link = NULL;
     IPersistFile *file = NULL;
     int rc = 2;
     FILE *f;
     if (sscanf(args, "%259s", out) != 1) return 3;
-    rest = args + strlen(out);
-    while (*rest == ' ' || *rest == '"') ++rest;
-    n = strlen(rest);
-    while (n > 0 && (rest[n - 1] == '"' || rest[n - 1] == ' ')) --n;
-    if (n == 0 || n >= sizeof(lnk)) return 3;
-    memcpy(lnk, rest, n);
-    lnk[n] = 0;
+    if (!path_arg(args + strlen(out), lnk, sizeof(lnk))) return 3;
     CoInitialize(NULL);
     if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA, (void **)&link)) &&
         SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void **)&file))) {
@@ -105,8 +111,14 @@ int WINAPI WinMain(HINSTANCE inst, HINSTANCE prev, LPSTR cmd, int show)
     if (strncmp(cmd, "wizard ", 7) == 0) return wizard(cmd + 7);
     if (strncmp(cmd, "link ", 5) == 0) return read_link(cmd + 5);
     if (strncmp(cmd, "hold ", 5) == 0) {
-        HANDLE h = CreateFileA(cmd + 5, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+        char path[MAX_PATH];
+        HANDLE h, held;
+        if (!path_arg(cmd + 5, path, sizeof(path))) return 3;
+        h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
         if (h == INVALID_HANDLE_VALUE) return 2;
+        // Tells the harness that the file is held now.
+        held = CreateFileA("C:\\probe\\held.txt", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+        if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
         Sleep(INFINITE);
         return 0;
     }
