@@ -31,7 +31,17 @@ else
   echo "0% tests passed, 1 tests failed out of 1" >>"$log"
 fi
 
-# One closing line over both test runs.
+# End to end under Wine: the programs driven as a user would (a few minutes).
+e2e_log=$(mktemp)
+if [ "$status" -eq 0 ] || [ -f build/windows/installer/VelodarInstaller.exe ]; then
+  echo "== tests/e2e/run.sh"
+  tests/e2e/run.sh 2>&1 | tee "$e2e_log"
+  [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
+fi
+e2e_counts=$(grep -E '^[0-9]+ passed, [0-9]+ failed' "$e2e_log" | tail -n 1 | sed 's/^\([0-9]*\) passed, \([0-9]*\) failed.*/\1 \2/')
+rm -f "$e2e_log"
+
+# One closing line over all the test runs.
 passed=0
 failed=0
 while read -r p f; do
@@ -39,6 +49,10 @@ while read -r p f; do
   failed=$((failed + f))
 done < <(sed -n 's/.*tests passed, \([0-9]*\) tests failed out of \([0-9]*\).*/\2 \1/p' "$log" |
          awk '{print $1 - $2, $2}')
+if [ -n "$e2e_counts" ]; then
+  passed=$((passed + ${e2e_counts% *}))
+  failed=$((failed + ${e2e_counts#* }))
+fi
 [ "$status" -eq 0 ] || [ "$failed" -gt 0 ] || failed=1
 echo "$passed passed, $failed failed"
 exit "$status"
