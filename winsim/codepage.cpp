@@ -157,7 +157,7 @@ int WINAPI wsprintfA(LPSTR out, LPCSTR format, ...)
             result.push_back(*p++);
             continue;
         }
-        const char *specStart = p++;
+        const char *directiveStart = p++;
         if (*p == '%') {
             result.push_back('%');
             ++p;
@@ -181,7 +181,7 @@ int WINAPI wsprintfA(LPSTR out, LPCSTR format, ...)
             ++p;
         }
         char conversion = *p != '\0' ? *p++ : '\0';
-        std::string spec(specStart, p);
+        std::string directive(directiveStart, p);
         char piece[1100];
         piece[0] = '\0';
         if ((conversion == 's' && isLong) || conversion == 'S') {
@@ -197,7 +197,7 @@ int WINAPI wsprintfA(LPSTR out, LPCSTR format, ...)
             result += text != nullptr ? text : "(null)";
             continue;
         }
-        std::string plain = spec;
+        std::string plain = directive;
         if (isLong || isShort)
             plain.erase(plain.size() - 2, 1);
         if (conversion == 'c')

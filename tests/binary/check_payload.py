@@ -7,11 +7,11 @@ import subprocess
 import sys
 
 
-def main(exe, specs):
+def main(exe, entries):
     listing = subprocess.run(["wrestool", "-l", exe], check=True, capture_output=True, text=True).stdout
     problems = []
-    for spec in specs:
-        rtype, rid, path = spec.split(":", 2)
+    for entry in entries:
+        rtype, rid, path = entry.split(":", 2)
         entry = "--type='%s' --name=%s --language=1041" % (rtype, rid)
         if entry not in listing:
             problems.append("%s %s: not carried in language 1041" % (rtype, rid))
