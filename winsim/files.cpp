@@ -105,6 +105,16 @@ bool Locate(const std::string &path, std::string *key, std::string *parentKey, s
     return true;
 }
 
+// Locate for a path argument of a file function: a null or relative path
+// fails with ERROR_PATH_NOT_FOUND, as Windows reports it here.
+bool LocateArgument(const char *name, std::string *key, std::string *parentKey, std::string *display)
+{
+    if (name != nullptr && Locate(name, key, parentKey, display))
+        return true;
+    SetLastError(ERROR_PATH_NOT_FOUND);
+    return false;
+}
+
 Node *Find(const std::string &key)
 {
     auto it = fs.nodes.find(key);
@@ -340,10 +350,8 @@ HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATT
                 sim::AccessText(access).c_str(), share, security == nullptr ? "NULL" : "sa",
                 sim::DispositionText(disposition), flags, templateFile == nullptr ? "NULL" : "template");
     std::string key, parentKey, display;
-    if (name == nullptr || !sim::Locate(name, &key, &parentKey, &display)) {
-        SetLastError(ERROR_PATH_NOT_FOUND);
+    if (!sim::LocateArgument(name, &key, &parentKey, &display))
         return INVALID_HANDLE_VALUE;
-    }
     sim::Node *parent = parentKey.empty() ? nullptr : sim::Find(parentKey);
     sim::Node *node = sim::Find(key);
     if (parent == nullptr || !parent->dir) {
@@ -485,10 +493,8 @@ BOOL WINAPI DeleteFileA(LPCSTR name)
 {
     sim::Record("DeleteFileA", "%s", sim::Quote(name).c_str());
     std::string key, parentKey, display;
-    if (name == nullptr || !sim::Locate(name, &key, &parentKey, &display)) {
-        SetLastError(ERROR_PATH_NOT_FOUND);
+    if (!sim::LocateArgument(name, &key, &parentKey, &display))
         return FALSE;
-    }
     sim::Node *node = sim::Find(key);
     if (node == nullptr) {
         sim::Node *parent = parentKey.empty() ? nullptr : sim::Find(parentKey);
@@ -513,10 +519,8 @@ BOOL WINAPI CreateDirectoryA(LPCSTR name, LPSECURITY_ATTRIBUTES security)
 {
     sim::Record("CreateDirectoryA", "%s, %s", sim::Quote(name).c_str(), security == nullptr ? "NULL" : "sa");
     std::string key, parentKey, display;
-    if (name == nullptr || !sim::Locate(name, &key, &parentKey, &display)) {
-        SetLastError(ERROR_PATH_NOT_FOUND);
+    if (!sim::LocateArgument(name, &key, &parentKey, &display))
         return FALSE;
-    }
     if (sim::Find(key) != nullptr) {
         SetLastError(ERROR_ALREADY_EXISTS);
         return FALSE;
@@ -539,10 +543,8 @@ BOOL WINAPI RemoveDirectoryA(LPCSTR name)
 {
     sim::Record("RemoveDirectoryA", "%s", sim::Quote(name).c_str());
     std::string key, parentKey, display;
-    if (name == nullptr || !sim::Locate(name, &key, &parentKey, &display)) {
-        SetLastError(ERROR_PATH_NOT_FOUND);
+    if (!sim::LocateArgument(name, &key, &parentKey, &display))
         return FALSE;
-    }
     sim::Node *node = sim::Find(key);
     if (node == nullptr) {
         SetLastError(ERROR_FILE_NOT_FOUND);

@@ -123,6 +123,21 @@ OpenKey *FindOpen(HKEY key)
     return it == reg.handles.end() ? nullptr : &it->second;
 }
 
+// The key behind a handle opened for setting values, or why it cannot be changed.
+LONG KeyToChange(HKEY key, Key **out)
+{
+    OpenKey *open = FindOpen(key);
+    if (open == nullptr)
+        return ERROR_INVALID_HANDLE;
+    if (!(open->access & KEY_SET_VALUE))
+        return ERROR_ACCESS_DENIED;
+    auto it = reg.keys.find(open->key);
+    if (it == reg.keys.end())
+        return ERROR_KEY_DELETED;
+    *out = &it->second;
+    return ERROR_SUCCESS;
+}
+
 std::string KeyText(HKEY key)
 {
     const char *root = RootName(key);
@@ -257,15 +272,11 @@ LONG WINAPI RegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWORD type, co
     sim::Record("RegSetValueExA", "%s, %s, %u, %u, %s, %u", sim::KeyText(key).c_str(), sim::Quote(name).c_str(),
                 reserved, type, type == REG_SZ && data != nullptr ? sim::Quote((const char *)data).c_str() : "data",
                 size);
-    sim::OpenKey *open = sim::FindOpen(key);
-    if (open == nullptr)
-        return ERROR_INVALID_HANDLE;
-    if (!(open->access & KEY_SET_VALUE))
-        return ERROR_ACCESS_DENIED;
-    auto it = reg.keys.find(open->key);
-    if (it == reg.keys.end())
-        return ERROR_KEY_DELETED;
-    sim::StoreValue(it->second, name != nullptr ? name : "", type,
+    sim::Key *target = nullptr;
+    LONG status = sim::KeyToChange(key, &target);
+    if (status != ERROR_SUCCESS)
+        return status;
+    sim::StoreValue(*target, name != nullptr ? name : "", type,
                     data != nullptr ? std::string((const char *)data, size) : std::string());
     return ERROR_SUCCESS;
 }
@@ -273,15 +284,11 @@ LONG WINAPI RegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWORD type, co
 LONG WINAPI RegDeleteValueA(HKEY key, LPCSTR name)
 {
     sim::Record("RegDeleteValueA", "%s, %s", sim::KeyText(key).c_str(), sim::Quote(name).c_str());
-    sim::OpenKey *open = sim::FindOpen(key);
-    if (open == nullptr)
-        return ERROR_INVALID_HANDLE;
-    if (!(open->access & KEY_SET_VALUE))
-        return ERROR_ACCESS_DENIED;
-    auto it = reg.keys.find(open->key);
-    if (it == reg.keys.end())
-        return ERROR_KEY_DELETED;
-    if (it->second.values.erase(sim::FoldCase(name != nullptr ? name : "")) == 0)
+    sim::Key *target = nullptr;
+    LONG status = sim::KeyToChange(key, &target);
+    if (status != ERROR_SUCCESS)
+        return status;
+    if (target->values.erase(sim::FoldCase(name != nullptr ? name : "")) == 0)
         return ERROR_FILE_NOT_FOUND;
     return ERROR_SUCCESS;
 }
